@@ -24,18 +24,18 @@ typedef struct FSOUND_SAMPLE FSOUND_SAMPLE;
 signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags);
 
 /* Loads a music module file; null on failure. */
-FMUSIC_MODULE *FMUSIC_LoadSong(const char *name);
+FMUSIC_MODULE* FMUSIC_LoadSong(const char* name);
 /* Sets a module's stereo separation, 0.0 (mono) to 1.0 (full). */
-signed char FMUSIC_SetPanSeperation(FMUSIC_MODULE *mod, float pansep);
+signed char FMUSIC_SetPanSeperation(FMUSIC_MODULE* mod, float pansep);
 /* Starts a module from its beginning. */
-signed char FMUSIC_PlaySong(FMUSIC_MODULE *mod);
+signed char FMUSIC_PlaySong(FMUSIC_MODULE* mod);
 /* Stops a module. */
-signed char FMUSIC_StopSong(FMUSIC_MODULE *mod);
+signed char FMUSIC_StopSong(FMUSIC_MODULE* mod);
 
 /* Loads a sample file; `index` FSOUND_PICK_FREE, `memlength` 0 for a file. Null on failure. */
-FSOUND_SAMPLE *FSOUND_Sample_Load(int index, const char *name, unsigned int mode, int memlength);
+FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int memlength);
 /* Plays a sample on `channel` (FSOUND_PICK_FREE: any free one); the channel used, or -1. */
-int FSOUND_PlaySound(int channel, FSOUND_SAMPLE *sptr);
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sptr);
 /* Stops the sample on `channel`, or on every channel with FSOUND_EVERY_CHANNEL. */
 signed char FSOUND_StopSound(int channel);
 
