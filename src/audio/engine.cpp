@@ -218,19 +218,30 @@ bool engine::stop_sample(int ch) {
 
 // Mixing -------------------------------------------------------------------------------
 
+namespace {
+
+// out[i] += in[i] for `n` floats; the buffers never overlap, which lets the compiler
+// vectorise the loop.
+void add(float* __restrict out, const float* __restrict in, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] += in[i];
+}
+
+} // namespace
+
 void engine::mix_block_into(float* out, std::size_t frames) {
-    std::fill(out, out + 2 * frames, 0.0f);
-    float* scratch = scratch_.get();
+    bool empty = true; // nothing written to `out` yet
     for (module_record& r : modules_) {
         if (r.id == 0 || !r.playing) continue;
-        r.mod->render(scratch, frames);
-        for (std::size_t i = 0; i < 2 * frames; ++i) out[i] += scratch[i];
+        // The first module renders straight into the output; the others go through scratch.
+        r.mod->render(empty ? out : scratch_.get(), frames);
+        if (!empty) add(out, scratch_.get(), 2 * frames);
+        empty = false;
     }
+    if (empty) std::fill(out, out + 2 * frames, 0.0f);
     for (channel& c : channels_) {
         if (!c.sounding) continue;
         std::size_t n = std::min(frames, c.data->length() - c.pos);
-        const float* in = c.data->frames.data() + 2 * c.pos;
-        for (std::size_t i = 0; i < 2 * n; ++i) out[i] += in[i];
+        add(out, c.data->frames.data() + 2 * c.pos, 2 * n);
         c.pos += n;
         if (c.pos == c.data->length()) c.sounding = false; // `keep` is released later
     }

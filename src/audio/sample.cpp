@@ -28,8 +28,10 @@ float clean(float v) {
 }
 
 // Reads the whole sound as stereo at its own rate into `out`: mono goes to both sides,
-// more channels keep their first two. False when the sound is empty, cut short of the
-// length its header gives, fails to read, or exceeds `max_frames`.
+// more channels keep their first two. False when the sound is empty, fails to read, or
+// exceeds `max_frames`. A file cut inside its sound data gives the frames it holds, as
+// players do; the length a header declares is not checked, since for compressed formats
+// it is only an estimate.
 bool read_stereo(SNDFILE* f, const SF_INFO& info, std::int64_t max_frames,
                  std::vector<float>& out) {
     std::vector<float> block(static_cast<std::size_t>(read_block * info.channels));
@@ -45,10 +47,7 @@ bool read_stereo(SNDFILE* f, const SF_INFO& info, std::int64_t max_frames,
         }
         total += n;
     }
-    if (sf_error(f) != SF_ERR_NO_ERROR || total == 0) return false;
-    // A header that promises more frames than the file holds marks a truncated file.
-    bool length_known = info.frames > 0 && info.frames != SF_COUNT_MAX;
-    return !length_known || total >= info.frames;
+    return sf_error(f) == SF_ERR_NO_ERROR && total > 0;
 }
 
 // Converts interleaved stereo at `rate` to engine_rate; false when libsamplerate fails.

@@ -25,8 +25,9 @@ struct sample {
     std::int64_t bytes() const { return static_cast<std::int64_t>(frames.size() * sizeof(float)); }
 };
 
-// Decodes the sound file open in `file`: null when it is empty, truncated, longer than
-// sample_bytes_cap allows, or not a sound that libsndfile reads.
+// Decodes the sound file open in `file`: null when it is empty, cut inside its header,
+// longer than sample_bytes_cap allows, or not a sound that libsndfile reads. A file cut
+// inside its sound data gives the part it holds.
 std::shared_ptr<const sample> sample_decode(const open_file& file);
 
 } // namespace audio
