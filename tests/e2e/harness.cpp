@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <ftw.h>
 #include <signal.h>
@@ -169,6 +171,22 @@ std::vector<e2e_case> load_cases(const std::string& path) {
     }
     drop_separator();
     end_section();
+    return cases;
+}
+
+std::vector<e2e_case> load_tables(const std::string& dir) {
+    std::vector<std::filesystem::path> tables;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().extension() == ".cases") tables.push_back(entry.path());
+    }
+    std::sort(tables.begin(), tables.end());
+    std::vector<e2e_case> cases;
+    for (const auto& table : tables) {
+        for (e2e_case c : load_cases(table.string())) {
+            c.name = table.stem().string() + "_" + c.name;
+            cases.push_back(c);
+        }
+    }
     return cases;
 }
 

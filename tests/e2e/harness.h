@@ -51,6 +51,10 @@ struct e2e_result {
 // Reads every case of the table at `path`; a malformed table throws.
 std::vector<e2e_case> load_cases(const std::string& path);
 
+// Reads every case of every *.cases table in the folder `dir`, in file name order, each
+// case named table_case.
+std::vector<e2e_case> load_tables(const std::string& dir);
+
 // Runs `binary` for case `c` in a fresh temporary folder (removed afterwards), with
 // `extra_env` added to the environment. A run that lasts longer than `timeout_s` is killed.
 e2e_result run_case(const e2e_case& c, const std::string& binary,
