@@ -1,7 +1,8 @@
-// The real binary with the real sound library and SDL's disk driver, which writes what the
-// device plays to a file: a script starts the sound system, loads a generated module,
-// plays it until a key comes and stops it. The recording must hold the music, and end in
-// silence once the stop has reached the library.
+// The real binary with the real sound library. With SDL's disk driver, which writes what
+// the device plays to a file, a script starts the sound system, loads a generated module,
+// plays it until a key comes and stops it: the recording must hold the music, and end in
+// silence once the stop has reached the library. Without a device the start stops the
+// process.
 #include "fixtures.h"
 
 #include <gtest/gtest.h>
@@ -35,9 +36,9 @@ struct outcome {
     std::string err; // standard error
 };
 
-// Runs the binary on `script` in `dir` with the disk driver recording to out.raw, and
-// types one Enter after each of `pauses`, then closes standard input.
-outcome run_with_keys(const fixtures::temp_dir& dir, const char* script,
+// Runs the binary on `script` in `dir` with SDL's audio driver `driver` (disk: recording to
+// out.raw), and types one Enter after each of `pauses`, then closes standard input.
+outcome run_with_keys(const fixtures::temp_dir& dir, const char* script, const char* driver,
                       const std::vector<std::chrono::milliseconds>& pauses) {
     int keys[2];
     if (pipe(keys) != 0) return {};
@@ -49,7 +50,7 @@ outcome run_with_keys(const fixtures::temp_dir& dir, const char* script,
         dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         close(keys[1]);
-        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_AUDIODRIVER", driver, 1);
         setenv("SDL_DISKAUDIOFILE", "out.raw", 1);
         execl(CONSCRIPT_BIN, CONSCRIPT_BIN, script, static_cast<char*>(nullptr));
         _exit(127);
@@ -98,7 +99,7 @@ TEST(playback, a_script_plays_a_module_until_a_key_and_stops_it) {
     dir.write("play.cs", std::vector<std::uint8_t>(script.begin(), script.end()));
 
     using std::chrono::milliseconds;
-    outcome r = run_with_keys(dir, "play.cs", {milliseconds(800), milliseconds(600)});
+    outcome r = run_with_keys(dir, "play.cs", "disk", {milliseconds(800), milliseconds(600)});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "\n\n\n\n"); // each key read echoes the line feed and ends its line
     EXPECT_EQ(r.err, "");
@@ -109,6 +110,15 @@ TEST(playback, a_script_plays_a_module_until_a_key_and_stops_it) {
     EXPECT_GT(peak(rec.data(), rec.data() + rec.size() - tail), 0.05f) << "no music recorded";
     EXPECT_EQ(peak(rec.data() + rec.size() - tail, rec.data() + rec.size()), 0.0f)
         << "the music went on after sfile_stop";
+}
+
+TEST(playback, without_a_device_the_start_stops_the_process) {
+    fixtures::temp_dir dir;
+    std::string script = "SOUND_ACTIVE\nprint never\n~PROG\n";
+    dir.write("start.cs", std::vector<std::uint8_t>(script.begin(), script.end()));
+    outcome r = run_with_keys(dir, "start.cs", "no-such-driver", {});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "\aFmod did not init. Bailing out.\n\n");
 }
 
 } // namespace
