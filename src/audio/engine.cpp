@@ -136,8 +136,9 @@ std::shared_ptr<const sample> engine::find_sample(const file_identity& id) {
     return nullptr;
 }
 
-// The record that new data takes: a free one, else the sample loaded longest ago. Channels
-// that play a let-go sample keep its data and go on sounding.
+// The record that new data takes: a free one, else, or while the decoded data held
+// (`incoming` included) exceeds sample_bytes_budget, the sample loaded longest ago.
+// Channels that play a let-go sample keep its data and go on sounding.
 std::size_t engine::sample_victim(const sample* incoming) {
     std::vector<const sample*> distinct{incoming};
     std::size_t oldest = sample_capacity, free = sample_capacity;
