@@ -12,7 +12,7 @@ print Hello,
 vprint name
 print ! Here are 
 vprint riddles
-print  riddles.
+print riddles.
 endl
 print 1. What has keys but cannot open a lock?
 endl
