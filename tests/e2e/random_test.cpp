@@ -39,7 +39,7 @@ std::string random_script(std::mt19937& rng) {
 
 TEST(random_scripts, every_run_ends_cleanly) {
     std::mt19937 rng(20261211);
-    for (int round = 0; round < 150; ++round) {
+    for (int round = 0; round < 400; ++round) {
         e2e_case c;
         c.files = {{"main.cs", random_script(rng)}, {"b.cs", random_script(rng)}};
         c.input = random_script(rng);
