@@ -5,7 +5,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= 2
 CMAKE_ARGS ?=
 
-.PHONY: all build deps test test-release test-asan demo install bench clean
+.PHONY: all build deps test test-release test-asan demo install bench fuzz clean
 
 all: build
 
@@ -37,5 +37,13 @@ bench: deps
 	cmake --build $(BUILD) -j $(JOBS)
 	@scripts/bench $(BUILD)
 
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang: apt-get install clang"; exit 1; }
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCONSCRIPT_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	mkdir -p build-fuzz/corpus
+	build-fuzz/fuzz/stream_fuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

@@ -12,14 +12,16 @@ constexpr std::size_t token_max = 99;
 // A token as the reads deliver it, zero-terminated.
 using token = char[token_max + 1];
 
+// The fields have no initialisers: a table of runs then lives in zeroed memory that costs
+// nothing until a run uses it. stream_open sets every field.
 struct script_stream {
-    int fd = -1;             // the open script file
-    bool failed = false;     // a read met the end of the file: every read yields ""
-    bool at_end = false;     // the file has no more bytes (end, 0x1A or a read error)
-    int look = -2;           // the next character, already read; -2 when not yet read
+    int fd;                  // the open script file
+    bool failed;             // a read met the end of the file: every read yields ""
+    bool at_end;             // the file has no more bytes (end, 0x1A or a read error)
+    int look;                // the next character, already read; -2 when not yet read
     unsigned char buf[4096]; // raw bytes read from the file, not yet taken
-    std::size_t pos = 0;     // next byte of `buf` to take
-    std::size_t len = 0;     // end of the bytes in `buf`
+    std::size_t pos;         // next byte of `buf` to take
+    std::size_t len;         // end of the bytes in `buf`
 };
 
 // Opens `path` for reading; false when it does not exist, is a folder, cannot be read, or

@@ -83,9 +83,10 @@ void do_set(script_stream& fin) {
     token text;
     read_name(fin, name);
     read_line_text(fin, text);
+    // Names never change during the command, so the source is found once.
+    const variable* source = first_named(text);
     for (variable& target : var) {
         if (!named(target, name)) continue;
-        const variable* source = first_named(text);
         if (source == nullptr) {
             std::strcpy(target.val, text);
             return;

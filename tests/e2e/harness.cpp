@@ -48,12 +48,22 @@ std::string unescape(const std::string& line, const std::string& where) {
             out += static_cast<char>(hex_digit(line[i + 2]) * 16 + hex_digit(line[i + 3]));
             i += 3;
         } else if (e == '(') {
+            // \(N)c repeats the character c, \(N:TEXT) repeats TEXT (no ')' in it).
             std::size_t close = line.find(')', i);
-            if (close == std::string::npos || close + 1 >= line.size())
-                throw std::runtime_error(where + ": bad \\(N)c");
-            std::size_t n = std::stoul(line.substr(i + 2, close - i - 2));
-            out.append(n, line[close + 1]);
-            i = close + 1;
+            if (close == std::string::npos) throw std::runtime_error(where + ": bad \\(N)");
+            std::string inside = line.substr(i + 2, close - i - 2);
+            std::size_t colon = inside.find(':');
+            std::size_t n = std::stoul(inside.substr(0, colon));
+            std::string text;
+            if (colon != std::string::npos) {
+                text = inside.substr(colon + 1);
+                i = close;
+            } else {
+                if (close + 1 >= line.size()) throw std::runtime_error(where + ": bad \\(N)c");
+                text = line.substr(close + 1, 1);
+                i = close + 1;
+            }
+            for (std::size_t k = 0; k < n; ++k) out += text;
         } else {
             throw std::runtime_error(where + ": unknown escape");
         }

@@ -25,7 +25,8 @@ struct case_file {
 //
 // Cases are separated by one blank line, which belongs to neither. A section's lines each end with
 // a line feed; `noeol` after the section header drops the last one. In section text, \xHH is the
-// byte HH, \\ a backslash, and \(N)c the character c N times.
+// byte HH, \\ a backslash, \(N)c the character c N times and \(N:TEXT) the text TEXT N
+// times.
 struct e2e_case {
     std::string name;   // a C identifier, unique in its table
     std::string what;   // what the case shows

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -145,6 +147,72 @@ TEST(script_stream, reads_across_buffer_refills) {
     read_line_text(f.s, t);
     EXPECT_STREQ(t, " x");
     EXPECT_FALSE(f.s.failed);
+}
+
+} // namespace
+
+namespace {
+
+// A plain model of the reads over the whole file at once, to compare the stream with.
+struct model {
+    std::string text; // the file as text mode reads it
+    std::size_t pos = 0;
+    bool failed = false;
+
+    explicit model(const std::string& bytes) {
+        for (std::size_t i = 0; i < bytes.size() && bytes[i] != '\x1a'; ++i) {
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+            text += bytes[i];
+        }
+    }
+    static bool space(char c) { return std::string(" \t\n\v\f\r").find(c) != std::string::npos; }
+    std::string word() {
+        if (failed) return "";
+        while (pos < text.size() && space(text[pos])) ++pos;
+        std::size_t start = pos;
+        while (pos < text.size() && !space(text[pos])) ++pos;
+        failed = pos == text.size();
+        return text.substr(start, std::min<std::size_t>(pos - start, token_max));
+    }
+    std::string line() {
+        if (failed) return "";
+        std::size_t end = text.find('\n', pos);
+        failed = end == std::string::npos;
+        if (failed) end = text.size();
+        std::string got = text.substr(pos, std::min<std::size_t>(end - pos, token_max));
+        pos = end + 1;
+        return got;
+    }
+};
+
+TEST(script_stream, agrees_with_a_plain_model_on_random_bytes) {
+    const char alphabet[] = {' ', '\t', '\n', '\r', '\r', '\x1a', 'a', 'b', '\0', '\xff'};
+    std::mt19937 rng(7);
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes;
+        std::size_t size = std::uniform_int_distribution<std::size_t>(0, 9000)(rng);
+        // Mostly words and line ends, with long runs that cross the stream's buffer.
+        while (bytes.size() < size) {
+            char c = alphabet[std::uniform_int_distribution<int>(0, 9)(rng)];
+            if (c == '\x1a' && std::uniform_int_distribution<int>(0, 20)(rng) != 0) c = 'c';
+            std::size_t run = std::uniform_int_distribution<int>(0, 8)(rng) == 0 ? 150 : 1;
+            bytes.append(run, c);
+        }
+        SCOPED_TRACE("round " + std::to_string(round));
+        stream_file f(bytes);
+        model m(bytes);
+        for (int i = 0; !m.failed || !f.s.failed; ++i) {
+            bool word = std::uniform_int_distribution<int>(0, 2)(rng) != 0;
+            token t;
+            if (word)
+                read_word(f.s, t);
+            else
+                read_line_text(f.s, t);
+            std::string want = word ? m.word() : m.line();
+            ASSERT_EQ(std::string(t), want.substr(0, want.find('\0'))) << "read " << i;
+            ASSERT_EQ(f.s.failed, m.failed) << "read " << i;
+        }
+    }
 }
 
 } // namespace

@@ -1,0 +1,4 @@
+;; Shown by quiz.cs only when its reply was an empty line.
+print    A towel.
+endl
+~PROG
