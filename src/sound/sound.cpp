@@ -1,6 +1,7 @@
 #include "sound/sound.h"
 
 #include "console/console.h"
+#include "script/names.h"
 
 #include <cstring>
 
@@ -8,18 +9,10 @@ sound_file sound[sound_slots];
 
 namespace {
 
-// The first slot named `name`, whatever its type, or null.
-sound_file* first_named(const char* name) {
-    for (sound_file& slot : sound) {
-        if (std::strcmp(slot.name, name) == 0) return &slot;
-    }
-    return nullptr;
-}
-
 // The slot a lookup reaches: the first one named `name` when it is declared. A free slot
 // that carries the name hides every later slot of that name.
 sound_file* declared(const char* name) {
-    sound_file* slot = first_named(name);
+    sound_file* slot = first_named(sound, name);
     if (slot == nullptr || slot->type == sound_free) return nullptr;
     return slot;
 }

@@ -1,6 +1,7 @@
 #include "variables/variables.h"
 
 #include "console/console.h"
+#include "script/names.h"
 #include "script/run.h"
 
 #include <cstring>
@@ -8,27 +9,6 @@
 variable var[var_slots];
 
 namespace {
-
-bool named(const variable& v, const char* name) {
-    return std::strcmp(v.name, name) == 0;
-}
-
-// The first slot named `name`, or null.
-variable* first_named(const char* name) {
-    for (variable& v : var) {
-        if (named(v, name)) return &v;
-    }
-    return nullptr;
-}
-
-// The last slot named `name`, or null.
-variable* last_named(const char* name) {
-    variable* found = nullptr;
-    for (variable& v : var) {
-        if (named(v, name)) found = &v;
-    }
-    return found;
-}
 
 // Writes the integer a number value begins with, as atoi reads it (blanks, a sign, the
 // digits), however many digits it has: no plus sign, no leading zeros, and a minus sign
@@ -84,7 +64,7 @@ void do_set(script_stream& fin) {
     read_name(fin, name);
     read_line_text(fin, text);
     // Names never change during the command, so the source is found once.
-    const variable* source = first_named(text);
+    const variable* source = first_named(var, text);
     for (variable& target : var) {
         if (!named(target, name)) continue;
         if (source == nullptr) {
@@ -101,7 +81,7 @@ void do_set(script_stream& fin) {
 void do_vprint(script_stream& fin) {
     name_field name;
     read_name(fin, name);
-    const variable* v = first_named(name);
+    const variable* v = first_named(var, name);
     if (v == nullptr) return;
     if (v->type == type_num)
         write_number(v->val);
@@ -127,8 +107,8 @@ void do_vcmp(script_stream& fin) {
     read_word(fin, op);
     read_name(fin, name2);
     read_word(fin, file);
-    const variable* a = last_named(name1);
-    const variable* b = last_named(name2);
+    const variable* a = last_named(var, name1);
+    const variable* b = last_named(var, name2);
     if (a == nullptr || b == nullptr) return;
     bool equal = std::strcmp(a->val, b->val) == 0;
     if ((std::strcmp(op, "==") == 0 && equal) || (std::strcmp(op, "!=") == 0 && !equal))
