@@ -94,11 +94,7 @@ std::string read_file(const std::string& path) {
 }
 
 void write_file(const std::string& path, const std::string& bytes) {
-    std::size_t slash = path.rfind('/');
-    if (slash != std::string::npos) {
-        for (std::size_t p = 0; (p = path.find('/', p + 1)) != std::string::npos && p <= slash;)
-            ::mkdir(path.substr(0, p).c_str(), 0755);
-    }
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
